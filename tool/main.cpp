@@ -93,7 +93,9 @@ int main(int argc, char* argv[])
 
     if (error != 0) {
         report(path, error);
-        if (regular) std::remove(path);  // leave no half-written marker behind
+        // Leave no half-written marker behind, or say that one is left.
+        if (regular && std::remove(path) != 0)
+            std::fprintf(stderr, "sealforge: %s: incomplete file not removed: %s\n", path, std::strerror(errno));
         return exit_failure;
     }
 
