@@ -213,12 +213,17 @@ TEST_F(Sealforge, FullDeviceFailsAndIsNotRemoved)
 
 TEST_F(Sealforge, FileSizeLimitFailsPartWayAndLeavesNoFile)
 {
-    write_file("marker.tqv", "old contents");
-    const ToolResult r = run({"marker.tqv", "id"}, RunOptions::file_size_limited_to(1000));
-    EXPECT_EQ(r.out, creation_line("marker.tqv", "id"));
-    EXPECT_EQ(r.err, "sealforge: marker.tqv: " + reason(EFBIG) + "\n");
-    EXPECT_EQ(r.status, 2);
-    EXPECT_TRUE(entries().empty()) << "a half-written marker was left behind";
+    // Whether the caller ignores SIGXFSZ or leaves its default (which kills),
+    // the write fails, is reported, and the partial file goes.
+    for (const bool sigxfsz_ignored : {true, false}) {
+        SCOPED_TRACE(sigxfsz_ignored ? "SIGXFSZ ignored" : "SIGXFSZ default");
+        write_file("marker.tqv", "old contents");
+        const ToolResult r = run({"marker.tqv", "id"}, RunOptions::file_size_limited_to(1000, sigxfsz_ignored));
+        EXPECT_EQ(r.out, creation_line("marker.tqv", "id"));
+        EXPECT_EQ(r.err, "sealforge: marker.tqv: " + reason(EFBIG) + "\n");
+        EXPECT_EQ(r.status, 2);
+        EXPECT_TRUE(entries().empty()) << "a half-written marker was left behind";
+    }
 }
 
 TEST_F(Sealforge, FileSizeLimitJustLargeEnoughStillWritesTheMarker)

@@ -119,8 +119,9 @@ int spawn(const fs::path& program, const std::vector<std::string>& args, const f
         if (options.file_size_limit) {
             const rlimit limit{*options.file_size_limit, *options.file_size_limit};
             if (setrlimit(RLIMIT_FSIZE, &limit) != 0) _exit(126);
-            signal(SIGXFSZ, SIG_IGN);  // stays ignored across exec
         }
+        // A disposition of SIG_IGN stays across exec; SIG_DFL is what a shell gives.
+        signal(SIGXFSZ, options.start_with_sigxfsz_ignored ? SIG_IGN : SIG_DFL);
         execv(argv[0], argv.data());
         _exit(127);
     }

@@ -17,16 +17,18 @@ struct ToolResult {
 };
 
 struct RunOptions {
-    // Largest file the tool may write, with SIGXFSZ ignored so that writes
-    // past it fail instead of killing the tool (POSIX only).
+    // Largest file the tool may write (POSIX only); SIGXFSZ is left at its
+    // default action, which kills, unless the tool is started with it ignored.
     std::optional<std::uint64_t> file_size_limit;
+    bool start_with_sigxfsz_ignored = false;
     // Where standard output goes instead of being captured (POSIX only).
     std::optional<std::filesystem::path> standard_output;
 
-    static RunOptions file_size_limited_to(std::uint64_t bytes)
+    static RunOptions file_size_limited_to(std::uint64_t bytes, bool sigxfsz_ignored = false)
     {
         RunOptions options;
         options.file_size_limit = bytes;
+        options.start_with_sigxfsz_ignored = sigxfsz_ignored;
         return options;
     }
     static RunOptions output_to(const std::filesystem::path& path)

@@ -10,6 +10,7 @@
 #include <sys/stat.h>  // fstat: tells a regular file from a device or pipe
 
 #include <cerrno>
+#include <csignal>
 #include <cstdio>
 #include <cstring>
 
@@ -71,6 +72,12 @@ int main(int argc, char* argv[])
 
     std::printf("Creating texture <%s> with id '%s'\n", path, identifier);
     std::fflush(stdout);  // keeps this line ahead of any error when both streams share a log
+
+#ifdef SIGXFSZ
+    // Past a file-size limit the default action kills the tool mid-write,
+    // leaving a half-written file; ignored, the write fails and is handled.
+    std::signal(SIGXFSZ, SIG_IGN);
+#endif
 
     errno = 0;
     std::FILE* const file = std::fopen(path, "wb");
